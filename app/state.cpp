@@ -1,0 +1,4 @@
+#include "state.h"
+
+// Zeroed at process start, as every field must be.
+InstallerState installer;
