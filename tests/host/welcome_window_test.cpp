@@ -429,19 +429,22 @@ TEST_F(BrowseTest, PutsThePickedFolderAndTheDefaultNameIntoTheField) {
         fake::BrowseAnswer answer;
         const char* defaultFolderName;
         std::string field;
+        bool picked;
     };
     const std::string long259 = "C:\\" + std::string(256, 'p');
     const std::string long255(255, 'n');
     const Case cases[] = {
-        {"a folder gets one backslash", fake::PickFolder("D:\\Tools"), "Atlas", "D:\\Tools\\Atlas"},
-        {"a drive root keeps its one backslash", fake::PickFolder("D:\\"), "Atlas", "D:\\Atlas"},
-        {"no default name: the folder and a backslash", fake::PickFolder("D:\\Tools"), "", "D:\\Tools\\"},
-        {"a drive root and no default name", fake::PickFolder("D:\\"), "", "D:\\"},
-        {"high-bit bytes", fake::PickFolder("D:\\B\xFCro"), "\xC4rger", "D:\\B\xFCro\\\xC4rger"},
-        {"259 + 1 + 255 characters fit", fake::PickFolder(long259), long255.c_str(), long259 + "\\" + long255},
-        {"cancelled: the edited text stays", fake::CancelBrowse(), "Atlas", "X:\\Edited"},
+        {"a folder gets one backslash", fake::PickFolder("D:\\Tools"), "Atlas", "D:\\Tools\\Atlas", true},
+        {"a drive root keeps its one backslash", fake::PickFolder("D:\\"), "Atlas", "D:\\Atlas", true},
+        {"no default name: the folder and a backslash", fake::PickFolder("D:\\Tools"), "", "D:\\Tools\\", true},
+        {"a drive root and no default name", fake::PickFolder("D:\\"), "", "D:\\", true},
+        {"high-bit bytes", fake::PickFolder("D:\\B\xFCro"), "\xC4rger", "D:\\B\xFCro\\\xC4rger", true},
+        {"259 + 1 + 255 characters fit", fake::PickFolder(long259), long255.c_str(), long259 + "\\" + long255,
+         true},
+        {"cancelled: the edited text stays", fake::CancelBrowse(), "Atlas", "X:\\Edited", false},
         {"a folder without a file-system path counts as a cancel", fake::PickVirtualFolder(), "Atlas",
-         "X:\\Edited"},
+         "X:\\Edited", false},
+        {"an empty path counts as a cancel", fake::PickFolder(""), "Atlas", "X:\\Edited", false},
     };
     for (const Case& c : cases) {
         SetUp();
@@ -456,7 +459,7 @@ TEST_F(BrowseTest, PutsThePickedFolderAndTheDefaultNameIntoTheField) {
         EXPECT_EQ(0, fake::ForeignFrees()) << c.name;
         EXPECT_EQ(fake::IndexOfCall("DefWindowProcA", start), std::string::npos)
             << c.name << ": the field's change notification reached the default procedure";
-        bool picked = !c.answer.cancelled && c.answer.hasFileSystemPath;
+        bool picked = c.picked;
         EXPECT_EQ(picked ? c.answer.path : "", std::string(installer.pickedFolder)) << c.name;
         size_t setTexts = 0;
         for (size_t i = start; i < fake::Calls().size(); ++i)
