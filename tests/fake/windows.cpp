@@ -37,6 +37,7 @@ struct GdiObject {
 std::deque<WindowRecord> windows;  // index = (handle - kFirstWindowHandle) / 0x10; a deque keeps references valid
 std::vector<ClassRecord> classes;
 std::deque<MSG> queue;
+std::deque<std::function<void()>> idleSteps;
 bool quitPosted;
 int quitCode;
 RECT desktop;
@@ -51,6 +52,7 @@ void ResetWindows() {
     windows.clear();
     classes.clear();
     queue.clear();
+    idleSteps.clear();
     quitPosted = false;
     quitCode = 0;
     desktop = RECT{0, 0, 1024, 768};
@@ -239,6 +241,8 @@ void PostUserMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 void PostClick(HWND button) {
     PostUserMessage(Window(button).parent, WM_COMMAND, BN_CLICKED, reinterpret_cast<LPARAM>(button));
 }
+
+void WhenIdle(std::vector<std::function<void()>> steps) { idleSteps.assign(steps.begin(), steps.end()); }
 
 size_t QueuedMessageCount() { return queue.size(); }
 bool QuitPosted() { return quitPosted; }
@@ -525,17 +529,22 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last) {
         SetLastError(error);
         return -1;
     }
-    if (!fake::queue.empty()) {
-        *message = fake::queue.front();
-        fake::queue.pop_front();
-        return message->message == WM_QUIT ? FALSE : TRUE;
+    for (;;) {
+        if (!fake::queue.empty()) {
+            *message = fake::queue.front();
+            fake::queue.pop_front();
+            return message->message == WM_QUIT ? FALSE : TRUE;
+        }
+        if (fake::quitPosted) {
+            fake::quitPosted = false;
+            *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(fake::quitCode), 0, 0, POINT{0, 0}};
+            return FALSE;
+        }
+        if (fake::idleSteps.empty()) throw fake::MessageQueueRanDry{};
+        std::function<void()> step = std::move(fake::idleSteps.front());
+        fake::idleSteps.pop_front();
+        step();
     }
-    if (fake::quitPosted) {
-        fake::quitPosted = false;
-        *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(fake::quitCode), 0, 0, POINT{0, 0}};
-        return FALSE;
-    }
-    throw fake::MessageQueueRanDry{};
 }
 
 BOOL WINAPI TranslateMessage(const MSG* message) {

@@ -17,9 +17,11 @@
 //   does after the text changed.
 // - PostQuitMessage sets the quit flag; GetMessageA returns WM_QUIT only once every posted
 //   message has been taken, as the system does. A GetMessageA on an empty queue with no quit
-//   flag throws fake::MessageQueueRanDry, so a test whose script runs out fails instead of hanging.
+//   flag runs the next step a test gave to WhenIdle and looks again; with no step left it throws
+//   fake::MessageQueueRanDry, so a test whose script runs out fails instead of hanging.
 // - The style keeps the value given at creation; visibility is kept on its own (ShowWindow).
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +87,9 @@ std::optional<ClassRecord> RegisteredClass(const std::string& className);  // na
 void PostUserMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // A click on a button as the system reports it: WM_COMMAND, BN_CLICKED from identifier 0, to the parent.
 void PostClick(HWND button);
+// What the user does, one step each time the program waits for input with nothing queued: the
+// way to act on windows that the code under test has yet to make (fake::PostClick(installer.cancelButton)).
+void WhenIdle(std::vector<std::function<void()>> steps);
 size_t QueuedMessageCount();
 bool QuitPosted();
 int QuitCode();

@@ -8,6 +8,7 @@
 #include "com_library.h"
 #include "dialogs.h"
 #include "fake.h"
+#include "process_end.h"
 #include "progress_window.h"
 #include "state.h"
 #include "text.h"
@@ -15,16 +16,6 @@
 #include "windows.h"
 
 namespace {
-
-template <typename Action>
-std::optional<UINT> ExitCodeOf(Action action) {
-    try {
-        action();
-    } catch (const fake::ProcessExit& end) {
-        return end.exitCode;
-    }
-    return std::nullopt;
-}
 
 // The fake's frame rule: 3-pixel borders and a 19-pixel caption around the client area.
 const int kClientWidth = 520 - 2 * fake::kBorderWidth;
@@ -191,7 +182,7 @@ TEST_F(ProgressWindowTest, AFailedClassRegistrationEndsTheProcessBeforeAnyWindow
     InitComLibrary();
     fake::FailNth("RegisterClassA", 2, ERROR_NOT_ENOUGH_MEMORY);  // the welcome window's was the first
 
-    EXPECT_EQ(std::optional<UINT>(0), ExitCodeOf([] { BuildProgressWindow(); }));
+    EXPECT_EQ(std::optional<UINT>(0), test::ExitCodeOf([] { BuildProgressWindow(); }));
 
     ASSERT_EQ(1u, fake::MessageBoxes().size());
     EXPECT_EQ(std::string("Can not Register Class"), fake::MessageBoxes()[0].text);

@@ -8,6 +8,7 @@
 #include "com_library.h"
 #include "dialogs.h"
 #include "fake.h"
+#include "process_end.h"
 #include "shell.h"
 #include "state.h"
 #include "text.h"
@@ -16,16 +17,6 @@
 #include "windows.h"
 
 namespace {
-
-template <typename Action>
-std::optional<UINT> ExitCodeOf(Action action) {
-    try {
-        action();
-    } catch (const fake::ProcessExit& end) {
-        return end.exitCode;
-    }
-    return std::nullopt;
-}
 
 const std::string kGreeting = "Willkommen im Installationsprogramm von ";
 // The fake's frame rule: 3-pixel borders and a 19-pixel caption around the client area.
@@ -250,7 +241,7 @@ TEST_F(WelcomeWindowTest, AFailedClassRegistrationMakesNoWindow) {
     InitComLibrary();
     fake::FailNth("RegisterClassA", 1, ERROR_NOT_ENOUGH_MEMORY);
 
-    EXPECT_EQ(std::optional<UINT>(0), ExitCodeOf([] { BuildWelcomeWindow(); }));
+    EXPECT_EQ(std::optional<UINT>(0), test::ExitCodeOf([] { BuildWelcomeWindow(); }));
 
     EXPECT_EQ(fake::IndexOfCall("CreateWindowExA"), std::string::npos);
     ASSERT_EQ(1u, fake::MessageBoxes().size());
@@ -263,7 +254,7 @@ TEST_F(WelcomeWindowTest, AWindowThatCannotBeCreatedEndsTheProcess) {
     InitComLibrary();
     fake::FailNth("CreateWindowExA", 1, ERROR_NOT_ENOUGH_MEMORY);
 
-    EXPECT_EQ(std::optional<UINT>(0), ExitCodeOf([] { BuildWelcomeWindow(); }));
+    EXPECT_EQ(std::optional<UINT>(0), test::ExitCodeOf([] { BuildWelcomeWindow(); }));
 
     ASSERT_EQ(1u, fake::MessageBoxes().size());
     const fake::MessageBoxRecord& box = fake::MessageBoxes()[0];

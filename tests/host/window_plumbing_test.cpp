@@ -8,21 +8,12 @@
 #include "com_library.h"
 #include "dialogs.h"
 #include "fake.h"
+#include "process_end.h"
 #include "state.h"
 #include "window_plumbing.h"
 #include "windows.h"
 
 namespace {
-
-template <typename Action>
-std::optional<UINT> ExitCodeOf(Action action) {
-    try {
-        action();
-    } catch (const fake::ProcessExit& end) {
-        return end.exitCode;
-    }
-    return std::nullopt;
-}
 
 // A window procedure that notes every message it gets.
 std::vector<MSG> seen;
@@ -105,7 +96,7 @@ TEST_F(WindowPlumbingTest, AFailedRegistrationEndsTheProcessWithItsBox) {
             RegisterWindowClass(NotingWndProc, "Taken", nullptr, brush);
         size_t start = fake::Calls().size();
 
-        std::optional<UINT> exitCode = ExitCodeOf([&] { RegisterWindowClass(NotingWndProc, "Taken", nullptr, brush); });
+        std::optional<UINT> exitCode = test::ExitCodeOf([&] { RegisterWindowClass(NotingWndProc, "Taken", nullptr, brush); });
 
         ASSERT_TRUE(exitCode) << c.name << ": the routine returned";
         EXPECT_EQ(0u, *exitCode) << c.name;
