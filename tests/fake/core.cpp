@@ -16,6 +16,7 @@ struct Fault {
 std::map<std::string, std::vector<Fault>> faults;
 std::map<std::string, int> callCounts;
 DWORD lastError;
+int heapBlocksInUse;
 
 std::vector<std::function<void()>>& ResetAreas() {
     static std::vector<std::function<void()>> areas;
@@ -29,6 +30,7 @@ void Reset() {
     faults.clear();
     callCounts.clear();
     lastError = 0;
+    heapBlocksInUse = 0;
     for (auto& resetArea : ResetAreas()) resetArea();
 }
 
@@ -86,6 +88,8 @@ std::string Text(const char* text) { return text ? std::string(text) : std::stri
 
 std::string Handle(const void* handle) { return Hex(reinterpret_cast<uintptr_t>(handle)); }
 
+int HeapBlocksInUse() { return heapBlocksInUse; }
+
 HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x00400000)); }
 
 }  // namespace fake
@@ -103,10 +107,12 @@ HANDLE WINAPI GetProcessHeap() { return reinterpret_cast<HANDLE>(static_cast<uin
 LPVOID WINAPI HeapAlloc(HANDLE, DWORD flags, size_t bytes) {
     DWORD error;
     if (fake::TakeInjectedFailure("HeapAlloc", &error)) return nullptr;
+    ++fake::heapBlocksInUse;
     return (flags & HEAP_ZERO_MEMORY) ? std::calloc(1, bytes ? bytes : 1) : std::malloc(bytes ? bytes : 1);
 }
 
 BOOL WINAPI HeapFree(HANDLE, DWORD, LPVOID memory) {
+    if (memory) --fake::heapBlocksInUse;
     std::free(memory);
     return TRUE;
 }

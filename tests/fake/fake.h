@@ -41,6 +41,9 @@ std::string Hex(uintptr_t value);
 std::string Text(const char* text);  // "(null)" for a null pointer
 std::string Handle(const void* handle);
 
+// Blocks taken with HeapAlloc since the last reset and not yet given back with HeapFree.
+int HeapBlocksInUse();
+
 // The module instance and program path the fake reports for the running installer.
 HINSTANCE ModuleInstance();
 
