@@ -23,6 +23,7 @@
 #pragma once
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "win32.h"
@@ -68,8 +69,10 @@ struct FontRecord {
     std::string faceName;
 };
 
-// Thrown by GetMessageA when nothing is queued and no quit message is due.
-struct MessageQueueRanDry {};
+// Thrown by GetMessageA when nothing is queued, no quit message is due and no idle step is left.
+struct MessageQueueRanDry : std::runtime_error {
+    MessageQueueRanDry() : std::runtime_error("the program waits for input, but the test has no more steps") {}
+};
 
 // --- Windows
 const WindowRecord& Window(HWND window);  // fails the test (throws std::out_of_range) for an unknown handle
