@@ -15,6 +15,7 @@
 #include "process_end.h"
 #include "registry.h"
 #include "state.h"
+#include "text.h"
 #include "windows.h"
 
 namespace {
@@ -121,6 +122,8 @@ TEST_F(EntryTest, TakesTheWindowsFolderWithATrailingBackslash) {
         fake::SetWindowsDirectory(c.directory);
         if (c.fails) fake::FailNth("GetWindowsDirectoryA", 1, ERROR_ACCESS_DENIED);
         fake::WriteHostFile("C:\\Product\\Install.log", "");
+        // a sentinel: what the call did not write must not become the Windows folder
+        FillBytes(installer.windowsFolderBuffer, '#', 256);
 
         EXPECT_EQ(std::optional<UINT>(0), Run()) << c.name;
 
