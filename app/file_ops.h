@@ -13,7 +13,9 @@ DWORD ReadBlock(HANDLE file, void* buffer, DWORD size);    // bytes delivered; 0
 DWORD WriteBlock(HANDLE file, const void* buffer, DWORD size);  // bytes written; 0 on failure
 void CloseFile(HANDLE file);
 void CreateOneFolder(const char* path);                    // the last level only
+// The two questions below leave the per-operation error code as it was.
 bool IsExistingFile(const char* path);                     // a file, not a folder
-// True when both paths name one existing file, whatever their spelling (compared by identity).
+// True when otherPath names the file that is open, whatever its spelling: the volume and file
+// index of the two are compared. A missing other file is not the same file.
 bool AreSameFile(HANDLE openFile, const char* otherPath);
 DWORD TakeFileError();
