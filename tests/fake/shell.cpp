@@ -132,6 +132,7 @@ BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path) {
 
 void WINAPI CoTaskMemFree(LPVOID memory) {
     Record("CoTaskMemFree", {Handle(memory)});
+    // no fault injection: the call cannot fail, and a list kept alive would only blur the leak count
     if (!memory) return;
     if (!fake::liveLists.erase(memory)) {
         ++fake::foreignFrees;
@@ -143,6 +144,8 @@ void WINAPI CoTaskMemFree(LPVOID memory) {
 void WINAPI SHChangeNotify(LONG eventId, UINT flags, LPCVOID item1, LPCVOID item2) {
     fake::ChangeNotification notification{eventId, flags, fake::ItemText(flags, item1), fake::ItemText(flags, item2)};
     Record("SHChangeNotify", {Hex(static_cast<uint32_t>(eventId)), Hex(flags), notification.item1, notification.item2});
+    DWORD error;
+    if (fake::TakeInjectedFailure("SHChangeNotify", &error)) return;  // lost: the shell never hears of it
     fake::notifications.push_back(notification);
 }
 

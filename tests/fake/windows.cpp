@@ -435,6 +435,8 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Record("DefWindowProcA", {Handle(window), Hex(message), Hex(wParam), Hex(lParam)});
+    DWORD error;
+    if (fake::TakeInjectedFailure("DefWindowProcA", &error)) return 0;
     fake::WindowRecord* record = fake::FindLive(window);
     if (!record) return 0;
     switch (message) {
@@ -453,6 +455,8 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 HWND WINAPI GetDesktopWindow() {
     Record("GetDesktopWindow");
+    DWORD error;
+    if (fake::TakeInjectedFailure("GetDesktopWindow", &error)) return nullptr;
     return reinterpret_cast<HWND>(fake::kDesktopHandle);
 }
 
@@ -498,6 +502,8 @@ BOOL WINAPI GetClientRect(HWND window, RECT* rect) {
 
 DWORD WINAPI GetSysColor(int index) {
     Record("GetSysColor", {std::to_string(index)});
+    DWORD error;
+    if (fake::TakeInjectedFailure("GetSysColor", &error)) return 0;
     auto found = fake::sysColors.find(index);
     if (found != fake::sysColors.end()) return found->second;
     // the classic scheme's button face, 212 208 200, as COLORREF 0x00BBGGRR
@@ -549,12 +555,16 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last) {
 
 BOOL WINAPI TranslateMessage(const MSG* message) {
     Record("TranslateMessage", {Handle(message->hwnd), Hex(message->message)});
+    DWORD error;
+    fake::TakeInjectedFailure("TranslateMessage", &error);  // translates nothing either way
     return FALSE;
 }
 
 LRESULT WINAPI DispatchMessageA(const MSG* message) {
     Record("DispatchMessageA",
            {Handle(message->hwnd), Hex(message->message), Hex(message->wParam), Hex(message->lParam)});
+    DWORD error;
+    if (fake::TakeInjectedFailure("DispatchMessageA", &error)) return 0;  // the message is lost
     fake::WindowRecord* record = fake::FindLive(message->hwnd);
     if (!record) return 0;
     if (record->procedure) return record->procedure(message->hwnd, message->message, message->wParam, message->lParam);
@@ -563,6 +573,8 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
 
 void WINAPI PostQuitMessage(int exitCode) {
     Record("PostQuitMessage", {std::to_string(exitCode)});
+    DWORD error;
+    if (fake::TakeInjectedFailure("PostQuitMessage", &error)) return;  // the quit message is lost
     fake::quitPosted = true;
     fake::quitCode = exitCode;
 }
