@@ -79,7 +79,7 @@ const WindowRecord& Window(HWND window);  // fails the test (throws std::out_of_
 std::string WindowText(HWND window);
 bool IsWindowHandle(HWND window);         // known to the store and not destroyed
 std::vector<HWND> AllWindows();           // every window ever created, in creation order
-std::vector<HWND> ChildWindows(HWND parent);
+std::vector<HWND> ChildWindows(HWND parent);  // children and owned windows, in creation order
 // A plain control (or, for a registered class name, a window of that class) made without a log entry.
 HWND CreateControl(const char* className, const char* text, HWND parent = nullptr, DWORD style = WS_CHILD);
 
