@@ -51,13 +51,12 @@ static bool CopyBlocks(HANDLE source, HANDLE destination) {
     }
 }
 
+// Both are closed whatever happens to the first.
 static bool CloseBoth(HANDLE source, HANDLE destination) {
     CloseFile(source);
     bool failed = TakeFileError() != 0;
-    if (destination != INVALID_HANDLE_VALUE) {
-        CloseFile(destination);
-        if (TakeFileError() != 0) failed = true;
-    }
+    CloseFile(destination);
+    if (TakeFileError() != 0) failed = true;
     return !failed;
 }
 
@@ -71,7 +70,8 @@ void CopyOneFile(const char* sourcePath, const char* destinationPath) {
     if (TakeFileError() != 0) {
         failed = true;  // the wait cursor stays while the box is up
     } else if (AreSameFile(source, destinationPath)) {
-        failed = !CloseBoth(source, INVALID_HANDLE_VALUE);
+        CloseFile(source);
+        failed = TakeFileError() != 0;
         SetSystemCursor(IDC_ARROW);
     } else {
         HANDLE destination = CreateForWriting(destinationPath);
