@@ -1,0 +1,5 @@
+#include "console.h"
+
+void PrepareConsole() {}
+
+std::string PathForOutput(const std::string& path) { return path; }
