@@ -10,24 +10,27 @@ const unsigned kCopyBlockSize = 2048;
 // copy buffer; this room holds two paths of any length the installer builds.
 const unsigned kCopyTextSize = 2 * kPathSize + 64;
 
+// Both texts are the two paths set between three fixed pieces.
+static void ComposeAroundPaths(char* text, const char* first, const char* sourcePath, const char* middle,
+                               const char* destinationPath, const char* last) {
+    CopyText(text, kCopyTextSize, first);
+    AppendText(text, kCopyTextSize, sourcePath);
+    AppendText(text, kCopyTextSize, middle);
+    AppendText(text, kCopyTextSize, destinationPath);
+    AppendText(text, kCopyTextSize, last);
+}
+
 static void ShowStatus(const char* sourcePath, const char* destinationPath) {
     char status[kCopyTextSize];
-    CopyText(status, sizeof status, TEXT_STATUS_1);
-    AppendText(status, sizeof status, sourcePath);
-    AppendText(status, sizeof status, TEXT_STATUS_2);
-    AppendText(status, sizeof status, destinationPath);
-    AppendText(status, sizeof status, TEXT_STATUS_3);
+    ComposeAroundPaths(status, TEXT_STATUS_1, sourcePath, TEXT_STATUS_2, destinationPath, TEXT_STATUS_3);
     // sent, not posted: the status line keeps its own copy before this storage goes
     SendMessageA(installer.statusLine, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(status));
 }
 
 static void ShowCopyFailure(const char* sourcePath, const char* destinationPath) {
     char failure[kCopyTextSize];
-    CopyText(failure, sizeof failure, TEXT_COPY_FAILED_1);
-    AppendText(failure, sizeof failure, sourcePath);
-    AppendText(failure, sizeof failure, TEXT_COPY_FAILED_2);
-    AppendText(failure, sizeof failure, destinationPath);
-    AppendText(failure, sizeof failure, TEXT_COPY_FAILED_3);
+    ComposeAroundPaths(failure, TEXT_COPY_FAILED_1, sourcePath, TEXT_COPY_FAILED_2, destinationPath,
+                       TEXT_COPY_FAILED_3);
     MessageBoxA(0, failure, 0, MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
 }
 
