@@ -18,3 +18,50 @@ set_target_properties(install-log-check PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CM
 target_sources(host_tests PRIVATE ${CHECKER_CORE_SOURCES})
 target_include_directories(host_tests PRIVATE ${CHECKER_DIR})
 target_compile_definitions(host_tests PRIVATE CHECKER_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/checker")
+
+# The checker as vendors run it: exit codes and the lines they read, on the ship folders and
+# scripts of tests/checker.
+set(CHECKER_DATA ${CMAKE_SOURCE_DIR}/tests/checker)
+function(add_checker_test name code text)
+    add_test(NAME checker_${name} COMMAND sh ${CHECKER_DATA}/expect_exit.sh ${code} ${text}
+             $<TARGET_FILE:install-log-check> ${ARGN})
+    set_tests_properties(checker_${name} PROPERTIES WORKING_DIRECTORY ${CHECKER_DATA})
+endfunction()
+add_checker_test(help 0 "2  the script is broken" --help)
+add_checker_test(ship_folder_loads 0 "ships/good/Install.log: loaded, 5 entries, no warnings" ships/good)
+add_checker_test(script_name_in_other_case 0 "INSTALL.LOG: loaded, 1 entry, no warnings" ships/upper-case-name)
+add_checker_test(listed_file_missing 1 "line 10: warning (missing-file)" ships/missing-file)
+add_checker_test(script_alone_looks_for_no_file 0 "not looked for (use --folder)" ships/missing-file/Install.log)
+add_checker_test(script_with_other_folder 1 "\"Hilfe\\Fehlt.txt\" is not in the ship folder"
+                 --folder ships/good ships/missing-file/Install.log)
+add_checker_test(broken_ship_folder 2 "broken at line 9 (no-line-after-last-entry)" ships/broken)
+add_checker_test(broken_script_as_json 2 "\"verdict\": \"broken\", \"exitCode\": 2" --json scripts/utf8-header.log)
+add_checker_test(folder_without_script 3 "no Install.log in ships/no-script" ships/no-script)
+add_checker_test(no_such_path 3 "no such file or folder: ships/none" ships/none)
+add_checker_test(no_such_folder_option 3 "no such folder: ships/none" --folder ships/none scripts/good.log)
+add_checker_test(unknown_option 3 "unknown option --strict" --strict scripts/good.log)
+add_checker_test(error_as_json 3 "\"verdict\": \"error\", \"exitCode\": 3" --json ships/none)
+
+# The Windows build under Wine, on a few of the same inputs: it must agree with the host build.
+# Each skips (exit 77) when its Windows build or a Wine for its architecture is not there.
+set(CHECKER_WINDOWS_BUILDS ${CMAKE_SOURCE_DIR}/build/win32/install-log-check.exe
+    ${CMAKE_SOURCE_DIR}/build/win64/install-log-check.exe
+    CACHE STRING "Windows builds of install-log-check that the Wine tests run")
+set(CHECKER_WINE_CASES "ship_folder 0 ships/good" "missing_file 1 ships/missing-file"
+    "utf8_header 2 scripts/utf8-header.log" "lf_line_ends 2 scripts/lf-line-ends.log"
+    "keyword_lookalike 1 scripts/keyword-lookalike.log" "no_such_path 3 ships/none")
+set(checkerBuildNumber 0)
+foreach (windowsChecker ${CHECKER_WINDOWS_BUILDS})
+    math(EXPR checkerBuildNumber "${checkerBuildNumber} + 1")
+    get_filename_component(buildDir ${windowsChecker} DIRECTORY)
+    get_filename_component(buildName ${buildDir} NAME)
+    foreach (wineCase ${CHECKER_WINE_CASES})
+        separate_arguments(wineCase)
+        list(POP_FRONT wineCase caseName caseCode)
+        set(testName checker_wine_${buildName}_${caseName})
+        add_test(NAME ${testName} COMMAND sh ${CHECKER_DATA}/wine_check.sh $<TARGET_FILE:install-log-check>
+                 ${windowsChecker} ${CMAKE_BINARY_DIR}/checker-wine ${caseCode} ${wineCase})
+        set_tests_properties(${testName} PROPERTIES WORKING_DIRECTORY ${CHECKER_DATA} SKIP_RETURN_CODE 77
+                             RESOURCE_LOCK checker_wine_prefix TIMEOUT 300)
+    endforeach ()
+endforeach ()
