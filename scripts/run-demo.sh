@@ -1,0 +1,76 @@
+#!/bin/bash
+# The demo: builds Setup.exe, lays out the sample product in build/demo/ (Setup.exe, Install.log
+# and the product files, as a vendor ships them) and runs the installer under Wine in a fresh
+# prefix (build/demo-wine). With DISPLAY set it opens on your display and you click through it;
+# without, it runs on a virtual display (Xvfb) and the test driver presses "Weiter >" and answers
+# the final box. At the end it prints where the files, shortcuts and uninstall entry went.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    build=win32 WINE=/usr/lib/wine/wine
+else
+    echo "run-demo: this kernel cannot execute 32-bit programs; running the x86-64 build of the same sources"
+    build=win64 WINE=/usr/lib/wine/wine64
+fi
+bash scripts/build.sh "$build"
+out="$root/build/$build"
+
+demo="$root/build/demo"
+echo "run-demo: laying out the sample product in build/demo"
+rm -rf "$demo"
+mkdir -p "$demo"
+cp -r sample/. "$demo/"
+cp "$out/Setup.exe" "$demo/"
+for program in Notizblock.exe Willkommen.exe Deinstall.exe; do
+    cp "$out/e2e/marker.exe" "$demo/$program"   # stand-ins that leave a trace when started
+done
+
+export WINEPREFIX="$root/build/demo-wine" WINEARCH=${build} WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+echo "run-demo: preparing a fresh Wine prefix in build/demo-wine"
+rm -rf "$WINEPREFIX"
+
+xvfb_pid=""
+stop_xvfb() { [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true; }
+trap stop_xvfb EXIT
+if [ -z "${DISPLAY:-}" ]; then
+    for n in $(seq 99 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+    done
+    setsid Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+    export DISPLAY="$display"
+    echo "run-demo: no DISPLAY; virtual display $DISPLAY (Xvfb, process $xvfb_pid)"
+fi
+timeout 300 "$WINE" wineboot.exe --init >/dev/null 2>&1
+wineserver -w
+stamp="$root/build/demo-wine/.before-install"
+touch "$stamp"
+sleep 1
+
+product="Z:$(echo "$demo" | tr / '\\')"
+if [ -z "$xvfb_pid" ]; then
+    echo "run-demo: starting Setup.exe on $DISPLAY; click through it"
+    (cd "$demo" && "$WINE" Setup.exe) || echo "run-demo: Setup.exe ended with exit code $?"
+else
+    echo "run-demo: the test driver presses \"Weiter >\" and answers the final box"
+    E2E_PRODUCT="$product" E2E_TOOLS='C:\' timeout 300 "$WINE" "$out/e2e/driver.exe" \
+        "Z:$(echo "$root/tests/e2e/demo.scn" | tr / '\\')"
+fi
+wineserver -w
+
+echo
+echo "run-demo: what the installation left in the prefix build/demo-wine (drive C: is build/demo-wine/drive_c):"
+(cd "$WINEPREFIX/drive_c" &&
+    find . -newer "$stamp" \( -type f -o -type l \) ! -path './windows/*' ! -path '*/Temp/*' \
+        ! -path './users/*/AppData/Local/*' | sed 's|^\./|  C:\\|; s|/|\\|g' | sort)
+find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -newer "$stamp" -type f |
+    sed "s|^$WINEPREFIX/drive_c/|  C:\\\\|; s|/|\\\\|g"
+echo "run-demo: the uninstall entry:"
+"$WINE" reg.exe query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Notizblock' 2>/dev/null |
+    tr -d '\r' | sed '/^$/d; s/^/  /' || echo "  (none)"
+wineserver -k 2>/dev/null || true
