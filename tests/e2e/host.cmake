@@ -30,3 +30,6 @@ foreach (scenario ${E2E_SCENARIOS})
     set_tests_properties(e2e.${name} PROPERTIES FIXTURES_REQUIRED e2e SKIP_RETURN_CODE 77
         TIMEOUT 300 ENVIRONMENT "${E2E_ENVIRONMENT}" LABELS e2e)
 endforeach ()
+
+# The fault tests share this fixture (tests/e2e/faults/faults.cmake).
+include(${E2E_DIR}/faults/faults.cmake OPTIONAL)
