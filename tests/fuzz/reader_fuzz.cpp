@@ -1,7 +1,8 @@
 // Fuzz target: any bytes as Install.log. The installer's own LoadInstallScript reads them on the
 // fake layer (C:\Product\Install.log, a plain machine-mode registry), install-log-check judges
 // them in memory, and the two must agree: the same verdict and, for a script that loads, the
-// same entries and texts. The sanitizers watch both for reads and writes past a buffer.
+// same entries and texts; and the installer closes the script again. The sanitizers watch both
+// for reads and writes past a buffer.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -38,7 +39,9 @@ bool InstallerLoads(const std::string& bytes) {
                           "C:\\Program Files");
     fake::WriteHostFile("C:\\Product\\Install.log", bytes);
     try {
-        return LoadInstallScript();
+        bool loaded = LoadInstallScript();
+        if (fake::OpenHandleCount() != 0) Violated("LoadInstallScript left the script open");
+        return loaded;
     } catch (const fake::ProcessExit& end) {
         Violated("LoadInstallScript ended the process with", std::to_string(end.exitCode));
     }

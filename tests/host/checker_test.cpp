@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -363,11 +364,11 @@ TEST_F(CheckerTest, ListedFilesAreLookedUpOnlyWhenAFolderIsKnown) {
 class ShipFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/checker-ship-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
+        std::string pattern = (std::filesystem::temp_directory_path() / "checker-ship-XXXXXX").string();
+        ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
         folder_ = pattern;
     }
-    void TearDown() override { ASSERT_EQ(system(("rm -rf '" + folder_ + "'").c_str()), 0); }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
     void Write(const std::string& relative) {
         std::ofstream(folder_ + "/" + relative, std::ios::binary) << "x";
     }
