@@ -27,9 +27,14 @@ cmake --build "$build" -j2 > "$build/build.log" 2>&1 || {
     exit 2
 }
 
-# The fake layer keeps its files in a temporary folder of its own (below TMPDIR, removed again at
-# the end) and empties it for every input; on a RAM disk that costs far less than on a real one.
-if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+# The fake layer keeps its files below TMPDIR and empties them for every input, which costs far
+# less on a RAM disk. A folder of this run's own, removed at the end, also takes what an aborted
+# run leaves behind.
+base=${TMPDIR:-/tmp}
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then base=/dev/shm; fi
+TMPDIR=$(mktemp -d "$base/reader-fuzz-XXXXXX")
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 mkdir -p "$build/corpus" "$build/findings"
 rm -f "$build/findings"/*
 status=0
