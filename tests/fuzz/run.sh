@@ -30,9 +30,11 @@ cmake --build "$build" -j2 > "$build/build.log" 2>&1 || {
 # The fake layer keeps its files below TMPDIR and empties them for every input, which costs far
 # less on a RAM disk. A folder of this run's own, removed at the end, also takes what an aborted
 # run leaves behind.
-base=${TMPDIR:-/tmp}
-if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then base=/dev/shm; fi
-TMPDIR=$(mktemp -d "$base/reader-fuzz-XXXXXX")
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
+    TMPDIR=$(mktemp -d -p /dev/shm reader-fuzz-XXXXXX)
+else
+    TMPDIR=$(mktemp -d -t reader-fuzz-XXXXXX)
+fi
 export TMPDIR
 trap 'rm -rf "$TMPDIR"' EXIT
 mkdir -p "$build/corpus" "$build/findings"
