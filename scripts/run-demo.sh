@@ -65,12 +65,15 @@ wineserver -w
 
 echo
 echo "run-demo: what the installation left in the prefix build/demo-wine (drive C: is build/demo-wine/drive_c):"
-(cd "$WINEPREFIX/drive_c" &&
-    find . -newer "$stamp" \( -type f -o -type l \) ! -path './windows/*' ! -path '*/Temp/*' \
-        ! -path './users/*/AppData/Local/*' | sed 's|^\./|  C:\\|; s|/|\\|g' | sort)
-find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -newer "$stamp" -type f |
-    sed "s|^$WINEPREFIX/drive_c/|  C:\\\\|; s|/|\\\\|g"
+left=$(cd "$WINEPREFIX/drive_c" && {
+    find . -newer "$stamp" -type f ! -path './windows/*' ! -path '*/Temp/*' \
+        ! -path './users/*/AppData/Local/*'
+    find ./windows -maxdepth 1 -newer "$stamp" -type f   # the uninstaller in machine mode
+} | sed 's|^\./|  C:\\|; s|/|\\|g' | sort)
+echo "${left:-  (nothing)}"
+echo "run-demo: files ending in .ran are traces: that program was started (the \"EXEC!\" entry)"
 echo "run-demo: the uninstall entry:"
-"$WINE" reg.exe query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Notizblock' 2>/dev/null |
-    tr -d '\r' | sed '/^$/d; s/^/  /' || echo "  (none)"
+entry=$("$WINE" reg.exe query 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Notizblock' 2>/dev/null |
+    tr -d '\r' | sed '/^$/d; s/^/  /')
+echo "${entry:-  (none)}"
 wineserver -k 2>/dev/null || true
