@@ -23,6 +23,9 @@ failed=0
 export E2E_REQUIRE=1
 echo "run-tests: host tests and end-to-end tests (build/host)"
 (cd build/host && ctest --output-on-failure -j2) || failed=1
+echo "run-tests: benchmark smoke run on a small payload (prints figures, fails only on a broken run)"
+BENCH_REQUIRE=1 BENCH_WIN32_BUILD="$root/build/win32" BENCH_WIN64_BUILD="$root/build/win64" \
+    bash bench/run.sh --small || failed=1
 echo "run-tests: host tests under AddressSanitizer and UndefinedBehaviorSanitizer (build/host-sanitize)"
 (cd build/host-sanitize && ctest --output-on-failure -j2 -LE e2e) || failed=1
 
