@@ -59,6 +59,12 @@ static void CreateDestinationFolder() {
     TakeFileError();  // an existing folder is the common case; a missing parent shows in the copies
 }
 
+// The run dispatches no messages until its first box, so without this the user would see the
+// status line alone (it repaints with each text) and no header or buttons during the copies.
+static void PaintProgressWindow() {
+    RedrawWindow(installer.progressWindow, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
 static void CopyEntry(const ScriptEntry& entry) {
     char source[kPathSize];
     char destination[kPathSize];
@@ -150,6 +156,7 @@ void RunInstallation() {
     EnsureTrailingBackslash(installer.destinationFolder, sizeof installer.destinationFolder);
     CreateDestinationFolder();
     ShowWindow(installer.progressWindow, SW_SHOW);
+    PaintProgressWindow();
 
     unsigned count = EntriesToInstall();
     for (unsigned i = 0; i < count; ++i) CopyEntry(installer.entries[i]);

@@ -208,6 +208,11 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
 BOOL WINAPI ShowWindow(HWND window, int command);
 BOOL WINAPI UpdateWindow(HWND window);
+#define RDW_INVALIDATE 0x1u
+#define RDW_ERASE 0x4u
+#define RDW_ALLCHILDREN 0x80u
+#define RDW_UPDATENOW 0x100u
+BOOL WINAPI RedrawWindow(HWND window, const RECT* area, HANDLE region, UINT flags);
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT first, UINT last);
 BOOL WINAPI TranslateMessage(const MSG* message);
 LRESULT WINAPI DispatchMessageA(const MSG* message);

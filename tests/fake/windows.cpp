@@ -400,6 +400,20 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
     return wasVisible;
 }
 
+BOOL WINAPI RedrawWindow(HWND window, const RECT* area, HANDLE region, UINT flags) {
+    Record("RedrawWindow", {Handle(window), area ? "rect" : "(null)", Handle(region), Hex(flags)});
+    DWORD error;
+    if (fake::TakeInjectedFailure("RedrawWindow", &error)) {
+        SetLastError(error);
+        return FALSE;
+    }
+    if (!fake::FindLive(window)) {
+        SetLastError(fake::kErrorInvalidWindowHandle);
+        return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL WINAPI UpdateWindow(HWND window) {
     Record("UpdateWindow", {Handle(window)});
     DWORD error;

@@ -212,6 +212,12 @@ TEST_F(InstallationTest, FieldsBecomeTheFoldersAndTheDestinationIsMadeBeforeShow
             show = i;
     ASSERT_NE(show, std::string::npos);
     EXPECT_GT(show, makeFolder);
+    // painted at once with all its controls, since no message is dispatched before the first box
+    size_t paint = fake::IndexOfCall("RedrawWindow");
+    ASSERT_NE(paint, std::string::npos);
+    EXPECT_GT(paint, show);
+    EXPECT_EQ(fake::Calls()[paint].args,
+              (std::vector<std::string>{fake::Handle(installer.progressWindow), "(null)", "0x0", "0x185"}));
     // an empty table: nothing copied, linked or opened, the final box all the same
     EXPECT_TRUE(fake::CallsTo("ReadFile").empty());
     EXPECT_TRUE(fake::ChangeNotifications().empty());
