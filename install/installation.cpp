@@ -62,7 +62,7 @@ static void CreateDestinationFolder() {
 // The run dispatches no messages until its first box, so without this the user would see the
 // status line alone (it repaints with each text) and no header or buttons during the copies.
 static void PaintProgressWindow() {
-    RedrawWindow(installer.progressWindow, 0, 0, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(installer.progressWindow, 0, 0, RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 static void CopyEntry(const ScriptEntry& entry) {

@@ -217,7 +217,7 @@ TEST_F(InstallationTest, FieldsBecomeTheFoldersAndTheDestinationIsMadeBeforeShow
     ASSERT_NE(paint, std::string::npos);
     EXPECT_GT(paint, show);
     EXPECT_EQ(fake::Calls()[paint].args,
-              (std::vector<std::string>{fake::Handle(installer.progressWindow), "(null)", "0x0", "0x185"}));
+              (std::vector<std::string>{fake::Handle(installer.progressWindow), "(null)", "0x0", "0x180"}));
     // an empty table: nothing copied, linked or opened, the final box all the same
     EXPECT_TRUE(fake::CallsTo("ReadFile").empty());
     EXPECT_TRUE(fake::ChangeNotifications().empty());
