@@ -3,9 +3,11 @@
 # Needs root for the installation itself; says what it does before it does it.
 set -eu
 
-packages=(cmake make g++ libgtest-dev python3
+packages=(cmake make g++ libgtest-dev python3 file binutils-mingw-w64-i686
           g++-mingw-w64-i686 g++-mingw-w64-x86-64
-          wine wine32:i386 wine64 xvfb)
+          wine wine32:i386 wine64 xvfb
+          clang libclang-rt-14-dev  # the bounded fuzz run
+          e2fsprogs nsis)           # chattr for the read-only fault test; the benchmark's peer figure
 
 missing=()
 for package in "${packages[@]}"; do
@@ -32,4 +34,4 @@ fi
 echo "install-deps: apt-get update"
 apt-get update -q
 echo "install-deps: apt-get install ${missing[*]}"
-apt-get install -y -q --no-install-recommends "${missing[@]}"
+apt-get install -y -q "${missing[@]}"

@@ -27,7 +27,9 @@ echo "run-tests: benchmark smoke run on a small payload (prints figures, fails o
 BENCH_REQUIRE=1 BENCH_WIN32_BUILD="$root/build/win32" BENCH_WIN64_BUILD="$root/build/win64" \
     bash bench/run.sh --small || failed=1
 echo "run-tests: host tests under AddressSanitizer and UndefinedBehaviorSanitizer (build/host-sanitize)"
-(cd build/host-sanitize && ctest --output-on-failure -j2 -LE e2e) || failed=1
+(cd build/host-sanitize && ctest --output-on-failure -j2 -LE 'e2e|wine') || failed=1
+echo "run-tests: bounded fuzz run over the script reader (60 seconds)"
+bash tests/fuzz/run.sh 60 || failed=1
 
 if [ $failed -ne 0 ]; then
     echo "run-tests: FAILED"
