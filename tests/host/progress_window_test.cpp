@@ -14,6 +14,7 @@
 #include "text.h"
 #include "welcome_window.h"
 #include "windows.h"
+#include "control_table.h"
 
 namespace {
 
@@ -122,17 +123,8 @@ TEST_F(ProgressWindowTest, SitsWhereTheWelcomeWindowWas) {
 
 TEST_F(ProgressWindowTest, MakesTheSixControlsAsTheTableGivesThem) {
     BuildProgressWindow();
-    struct Expected {
-        const char* className;
-        bool hasText;
-        std::string text;
-        DWORD style, exStyle;
-        int x, y, width, height;
-        HWND InstallerState::*field;
-        HFONT InstallerState::*font;
-    };
     const int cw = kClientWidth;
-    const Expected controls[] = {
+    const std::vector<test::ExpectedControl> controls = {
         {"STATIC", true, "Das Programm wird jetzt installiert, das dauert einige Zeit!", 0x40000001, 0, -1, -1,
          cw + 1, 49, &InstallerState::progressHeader, &InstallerState::headerFont},
         {"STATIC", true, "", 0x40000001, 0x00000200, 10, 70, cw - 20, 200, &InstallerState::statusLine,
@@ -144,26 +136,7 @@ TEST_F(ProgressWindowTest, MakesTheSixControlsAsTheTableGivesThem) {
         {"BUTTON", true, "Abbrechen", 0x48000000, 0, cw - 97, 290, 89, 25, &InstallerState::progressCancelButton,
          &InstallerState::textFont},
     };
-    std::vector<HWND> children = fake::ChildWindows(installer.progressWindow);
-    ASSERT_EQ(6u, children.size());
-    for (size_t i = 0; i < children.size(); ++i) {
-        const Expected& e = controls[i];
-        const fake::WindowRecord& got = fake::Window(children[i]);
-        std::string row = "row " + std::to_string(i + 1) + " (" + e.text + ")";
-        EXPECT_EQ(e.className, got.className) << row;
-        EXPECT_EQ(e.hasText, got.hasText) << row;
-        EXPECT_EQ(e.text, got.text) << row;
-        EXPECT_EQ(fake::Hex(e.style), fake::Hex(got.style)) << row;
-        EXPECT_EQ(fake::Hex(e.exStyle), fake::Hex(got.exStyle)) << row;
-        EXPECT_EQ(e.x, got.x) << row;
-        EXPECT_EQ(e.y, got.y) << row;
-        EXPECT_EQ(e.width, got.width) << row;
-        EXPECT_EQ(e.height, got.height) << row;
-        EXPECT_EQ(nullptr, got.menu) << row;
-        EXPECT_TRUE(got.visible) << row << ": CreateChild shows every control";
-        if (e.field) EXPECT_EQ(children[i], installer.*e.field) << row;
-        EXPECT_EQ(e.font ? installer.*e.font : nullptr, got.font) << row;
-    }
+    test::ExpectControls(installer.progressWindow, controls);
     // the fonts in their order: header, status line, then the two buttons
     std::vector<fake::Call> sent = fake::CallsTo("SendMessageA");
     ASSERT_LE(4u, sent.size());

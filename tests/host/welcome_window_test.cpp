@@ -15,6 +15,7 @@
 #include "welcome_window.h"
 #include "window_plumbing.h"
 #include "windows.h"
+#include "control_table.h"
 
 namespace {
 
@@ -100,17 +101,8 @@ TEST_F(WelcomeWindowTest, TheTopLevelWindowIsAHiddenPopupUntilTheEnd) {
 TEST_F(WelcomeWindowTest, MakesTheElevenControlsAsTheTableGivesThem) {
     BuildWelcomeWindow();
 
-    struct Expected {
-        const char* className;
-        bool hasText;
-        std::string text;
-        DWORD style, exStyle;
-        int x, y, width, height;
-        HWND InstallerState::*field;  // null: not kept
-        HFONT InstallerState::*font;  // null: no font
-    };
     const int cw = kClientWidth;
-    const Expected controls[] = {
+    const std::vector<test::ExpectedControl> controls = {
         {"STATIC", true, kGreeting + "Velmora Atlas!", 0x40000001, 0x00020000, -1, -1, cw + 1, 49,
          &InstallerState::welcomeHeader, &InstallerState::headerFont},
         {"STATIC", true, "Quellverzeichnis:", 0x40000000, 0, 8, 64, 150, 21, nullptr, &InstallerState::textFont},
@@ -131,28 +123,7 @@ TEST_F(WelcomeWindowTest, MakesTheElevenControlsAsTheTableGivesThem) {
         {"BUTTON", true, "Abbrechen", 0x40010000, 0, cw - 97, 290, 89, 25, &InstallerState::cancelButton,
          &InstallerState::textFont},
     };
-    std::vector<HWND> children = fake::ChildWindows(installer.welcomeWindow);
-    ASSERT_EQ(11u, children.size());
-    for (size_t i = 0; i < children.size(); ++i) {
-        const Expected& e = controls[i];
-        const fake::WindowRecord& got = fake::Window(children[i]);
-        std::string row = "row " + std::to_string(i + 1) + " (" + e.text + ")";
-        EXPECT_EQ(e.className, got.className) << row;
-        EXPECT_EQ(e.hasText, got.hasText) << row;
-        EXPECT_EQ(e.text, got.text) << row;
-        EXPECT_EQ(fake::Hex(e.style), fake::Hex(got.style)) << row;
-        EXPECT_EQ(fake::Hex(e.exStyle), fake::Hex(got.exStyle)) << row;
-        EXPECT_EQ(e.x, got.x) << row;
-        EXPECT_EQ(e.y, got.y) << row;
-        EXPECT_EQ(e.width, got.width) << row;
-        EXPECT_EQ(e.height, got.height) << row;
-        EXPECT_EQ(nullptr, got.menu) << row << ": identifier must be 0";
-        EXPECT_EQ(fake::ModuleInstance(), got.instance) << row;
-        EXPECT_TRUE(got.visible) << row;
-        if (e.field) EXPECT_EQ(children[i], installer.*e.field) << row;
-        EXPECT_EQ(e.font ? installer.*e.font : nullptr, got.font) << row;
-        EXPECT_FALSE(got.fontRedraw) << row;
-    }
+    test::ExpectControls(installer.welcomeWindow, controls);
 }
 
 TEST_F(WelcomeWindowTest, CreatesBothFontsAndSetsThemInTheGivenOrder) {
