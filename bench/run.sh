@@ -107,24 +107,17 @@ $triplet-g++ "${cxx_flags[@]/-O2/-Os}" -s -mwindows -o "$tools/min_window.exe" "
 
 # ----- display and Wine session
 
-display=""
-for n in $(seq 77 98); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$log/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
+. "$repo/scripts/virtual_display.sh"
+finish() {
+    timeout 60 wineserver -k 2>/dev/null
+    [ -z "${virtual_display_pid:-}" ] || kill "$virtual_display_pid" 2>/dev/null
+}
+trap finish EXIT
+start_virtual_display 77 "$log/xvfb.log" || fail "no virtual display"
+export DISPLAY=$virtual_display
 export WINEPREFIX=$out/prefix-$WINEARCH
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-finish() {
-    timeout 60 wineserver -k 2>/dev/null
-    kill "$xvfb_pid" 2>/dev/null
-}
-trap finish EXIT
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || fail "Xvfb did not start; see $log/xvfb.log"
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     say "preparing a $WINEARCH Wine prefix in $WINEPREFIX"

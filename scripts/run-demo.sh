@@ -33,17 +33,14 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 echo "run-demo: preparing a fresh Wine prefix in build/demo-wine"
 rm -rf "$WINEPREFIX"
 
+. "$root/scripts/virtual_display.sh"
 xvfb_pid=""
-stop_xvfb() { [ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null || true; }
+stop_xvfb() { [ -z "${virtual_display_pid:-}" ] || kill "$virtual_display_pid" 2>/dev/null || true; }
 trap stop_xvfb EXIT
 if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 99 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-    done
-    setsid Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-    export DISPLAY="$display"
+    start_virtual_display 99 "$root/build/demo-xvfb.log" || { echo "run-demo: no virtual display"; exit 1; }
+    xvfb_pid=$virtual_display_pid
+    export DISPLAY="$virtual_display"
     echo "run-demo: no DISPLAY; virtual display $DISPLAY (Xvfb, process $xvfb_pid)"
 fi
 timeout 300 "$WINE" wineboot.exe --init >/dev/null 2>&1

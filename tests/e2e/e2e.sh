@@ -14,6 +14,7 @@
 # support; there the same sources built for x86-64 run under the 64-bit Wine instead, so the
 # tests still drive the real program's code through the real system.
 set -u
+. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/virtual_display.sh"
 
 SKIP=77
 state=${2:-}
@@ -59,24 +60,13 @@ start() {
     pick_wine
     rm -rf "$state"
     mkdir -p "$state"
-    local display=""
-    for n in $(seq 99 140); do
-        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            display=$n
-            break
-        fi
-    done
-    [ -n "$display" ] || { echo "e2e: no free X display number"; exit 1; }
-    # Its own session and no inherited output, so the test that starts it can end while it runs.
-    setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp \
-        </dev/null >"$state/xvfb.log" 2>&1 &
-    echo $! >"$state/xvfb.pid"
+    # The fixture that starts it ends while it runs; the cleanup stops it by the recorded id.
+    local started=0
+    start_virtual_display 99 "$state/xvfb.log" && started=1
+    [ -z "$virtual_display_pid" ] || echo "$virtual_display_pid" >"$state/xvfb.pid"
+    [ $started -eq 1 ] || { echo "e2e: Xvfb did not start"; cat "$state/xvfb.log"; exit 1; }
+    local display=${virtual_display#:}
     echo ":$display" >"$state/display"
-    for _ in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$display" ] && break
-        sleep 0.1
-    done
-    [ -e "/tmp/.X11-unix/X$display" ] || { echo "e2e: Xvfb did not start"; cat "$state/xvfb.log"; exit 1; }
     echo "e2e: Xvfb on :$display, process $(cat "$state/xvfb.pid")"
 
     quiet_wine_env

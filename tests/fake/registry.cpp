@@ -227,6 +227,17 @@ std::vector<std::string> RegistryValueNames(HKEY root, const std::string& key) {
     return names;
 }
 
+// Where a call on a key handle and a sub-key lands: the root, the handle's own path, the
+// sub-key's levels and the key the handle names; a registry error for a bad handle or path.
+LSTATUS FindBaseKey(HKEY key, LPCSTR subKey, HKEY* root, std::vector<std::string>* base,
+                    std::vector<std::string>* levels, Key** baseKey) {
+    REGSAM baseAccess;
+    if (!Locate(key, root, base, &baseAccess)) return ERROR_INVALID_HANDLE;
+    if (!SplitPath(subKey, levels)) return kBadPathName;
+    *baseKey = Walk(RootKey(*root), *base);
+    return *baseKey ? ERROR_SUCCESS : kKeyDeleted;
+}
+
 int OpenKeyCount() { return static_cast<int>(openKeys.size()); }
 int MostKeysOpenAtOnce() { return mostOpen; }
 
@@ -240,11 +251,8 @@ LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM acce
     *result = nullptr;
     HKEY root;
     std::vector<std::string> base, levels;
-    REGSAM baseAccess;
-    if (!fake::Locate(key, &root, &base, &baseAccess)) return ERROR_INVALID_HANDLE;
-    if (!fake::SplitPath(subKey, &levels)) return fake::kBadPathName;
-    fake::Key* baseKey = fake::Walk(fake::RootKey(root), base);
-    if (!baseKey) return fake::kKeyDeleted;
+    fake::Key* baseKey;
+    if (LSTATUS status = fake::FindBaseKey(key, subKey, &root, &base, &levels, &baseKey)) return status;
     fake::Key* target = fake::Walk(baseKey, levels);
     if (!target) return ERROR_FILE_NOT_FOUND;
     if (fake::Refuses(target, access)) return ERROR_ACCESS_DENIED;
@@ -263,11 +271,8 @@ LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR ke
     *result = nullptr;
     HKEY root;
     std::vector<std::string> base, levels;
-    REGSAM baseAccess;
-    if (!fake::Locate(key, &root, &base, &baseAccess)) return ERROR_INVALID_HANDLE;
-    if (!fake::SplitPath(subKey, &levels)) return fake::kBadPathName;
-    fake::Key* at = fake::Walk(fake::RootKey(root), base);
-    if (!at) return fake::kKeyDeleted;
+    fake::Key* at;
+    if (LSTATUS status = fake::FindBaseKey(key, subKey, &root, &base, &levels, &at)) return status;
     // Find the first missing level; making it needs the right to add keys below its parent.
     size_t existing = 0;
     while (existing < levels.size() && at->Child(levels[existing])) at = at->Child(levels[existing++]);

@@ -43,23 +43,16 @@ say "building Setup.exe, the driver and the stand-in program in $build"
   cmake --build "$build" --target Setup driver marker -j2; } >"$out/build.log" 2>&1 ||
     fail "the build failed; see $out/build.log"
 
-display=""
-for n in $(seq 77 98); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=$n; break; fi
-done
-[ -n "$display" ] || fail "no free X display number"
-setsid Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display" WINEPREFIX=$out/prefix-$WINEARCH WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+. "$repo/scripts/virtual_display.sh"
 finish() {
     exec 3>&- 4>&-
     timeout 60 wineserver -k 2>/dev/null
-    kill "$xvfb_pid" 2>/dev/null
+    [ -z "${virtual_display_pid:-}" ] || kill "$virtual_display_pid" 2>/dev/null
 }
 trap finish EXIT
-for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
-[ -e "/tmp/.X11-unix/X$display" ] || fail "Xvfb did not start; see $out/xvfb.log"
+start_virtual_display 77 "$out/xvfb.log" || fail "no virtual display"
+export DISPLAY=$virtual_display WINEPREFIX=$out/prefix-$WINEARCH WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # A fresh prefix each time: the pictures show a first installation.
 rm -rf "$WINEPREFIX"
